@@ -54,4 +54,6 @@ float Ipolmin(float minimum) {
   return settings.min;
 }
 
-void ipol_reset() { settings = IpolSettings{}; }
+void ipol_reset() {
+  settings = IpolSettings{};
+}

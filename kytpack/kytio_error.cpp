@@ -87,6 +87,12 @@ std::string kyt_report_data_error(int ErrorValue) {
   return text;
 }
 
-const char *kytio_version() { return kytio_version_text; }
-const char *kyt_libversion() { return kyt_libversion_text; }
-const char *kyt_dataformat_version() { return kyt_dataformat_version_text; }
+const char *kytio_version() {
+  return kytio_version_text;
+}
+const char *kyt_libversion() {
+  return kyt_libversion_text;
+}
+const char *kyt_dataformat_version() {
+  return kyt_dataformat_version_text;
+}

@@ -106,7 +106,9 @@ std::optional<std::string> VeskError_newstr(const char *string) {
   }
 }
 
-const char *VeskErrorVersion() { return version_text; }
+const char *VeskErrorVersion() {
+  return version_text;
+}
 
 void SetVeskError(const char *ModuleName, const char *RoutineName, const char *Message) {
   ensure_initialised();

@@ -62,40 +62,23 @@ constexpr std::array<SlotRange, 6> program_slots = {{
 }};
 
 constexpr std::array<OptionEntry, 34> image_options = {{
-    {NOpenMode, "mod", IO_tpmode, 1},
-    {NName, "nam", IO_tpline, 1},
-    {NMemory, "mem", IO_tplong, 1},
-    {NFirst, "fst", IO_tplong, 1},
-    {NLast, "lst", IO_tplong, 1},
-    {NInc, "inc", IO_tplong, 1},
-    {NMinClip, "min", IO_tpflexp, 1},
-    {NMaxClip, "max", IO_tpflexp, 1},
-    {NConst, "con", IO_tpflexp, 1},
-    {NFactor, "fac", IO_tpflexp, 1},
-    {NVal, "val", IO_tpflexp, 1},
-    {NErrVal, "err", IO_tpflexp, 1},
-    {NBin, "bin", IO_tplvexp, 2},
-    {NAve, "ave", IO_tpflag, 0},
-    {NGnaw, "gna", IO_tplvexp, 2},
-    {NTitle, "tit", IO_tpline, 1},
-    {NTime, "time", IO_tpline, 1},
-    {NDim, "dim", IO_tplvexp, 2},
-    {NDummy, "dum", IO_tpflexp, 1},
-    {NDDummy, "ddum", IO_tpflexp, 1},
-    {NOffset, "off", IO_tpflexp, 2},
-    {NBinSiz, "bis", IO_tpflexp, 2},
-    {NPixSiz, "pix", IO_tpflexp, 2},
-    {NWaveLength, "wvl", IO_tpflexp, 1},
-    {NOrientation, "ori", IO_tplvexp, 1},
-    {NIndexOrder, "kori", IO_tplvexp, 1},
-    {NProjection, "pro", IO_tppro, 1},
-    {NAxisType, "axis", IO_tpaxis, 2},
-    {NCenter, "cen", IO_tpflexp, 2},
-    {NSampleDistance, "dis", IO_tpflexp, 1},
-    {NDetRot, "rot", IO_tpflexp, 3},
-    {NBeamCenter, "bcen", IO_tpflexp, 2},
-    {NBeamDistance, "bdis", IO_tpflexp, 1},
-    {NDetTilt, "tilt", IO_tpflexp, 3},
+    {NOpenMode, "mod", IO_tpmode, 1},       {NName, "nam", IO_tpline, 1},
+    {NMemory, "mem", IO_tplong, 1},         {NFirst, "fst", IO_tplong, 1},
+    {NLast, "lst", IO_tplong, 1},           {NInc, "inc", IO_tplong, 1},
+    {NMinClip, "min", IO_tpflexp, 1},       {NMaxClip, "max", IO_tpflexp, 1},
+    {NConst, "con", IO_tpflexp, 1},         {NFactor, "fac", IO_tpflexp, 1},
+    {NVal, "val", IO_tpflexp, 1},           {NErrVal, "err", IO_tpflexp, 1},
+    {NBin, "bin", IO_tplvexp, 2},           {NAve, "ave", IO_tpflag, 0},
+    {NGnaw, "gna", IO_tplvexp, 2},          {NTitle, "tit", IO_tpline, 1},
+    {NTime, "time", IO_tpline, 1},          {NDim, "dim", IO_tplvexp, 2},
+    {NDummy, "dum", IO_tpflexp, 1},         {NDDummy, "ddum", IO_tpflexp, 1},
+    {NOffset, "off", IO_tpflexp, 2},        {NBinSiz, "bis", IO_tpflexp, 2},
+    {NPixSiz, "pix", IO_tpflexp, 2},        {NWaveLength, "wvl", IO_tpflexp, 1},
+    {NOrientation, "ori", IO_tplvexp, 1},   {NIndexOrder, "kori", IO_tplvexp, 1},
+    {NProjection, "pro", IO_tppro, 1},      {NAxisType, "axis", IO_tpaxis, 2},
+    {NCenter, "cen", IO_tpflexp, 2},        {NSampleDistance, "dis", IO_tpflexp, 1},
+    {NDetRot, "rot", IO_tpflexp, 3},        {NBeamCenter, "bcen", IO_tpflexp, 2},
+    {NBeamDistance, "bdis", IO_tpflexp, 1}, {NDetTilt, "tilt", IO_tpflexp, 3},
 }};
 
 // Copies `text` into a fixed text of `N` characters, cut to N-1.
@@ -114,7 +97,8 @@ template <typename Text> Text text_value(const char *text) {
 template <typename Text, std::size_t N>
 void set_vector(Text (&vec)[N], const char *count, const char *component) {
   vec[0] = text_value<Text>(count);
-  for (std::size_t k = 1; k < N; ++k) vec[k] = text_value<Text>(component);
+  for (std::size_t k = 1; k < N; ++k)
+    vec[k] = text_value<Text>(component);
 }
 
 void set_entry(OptDsc &entry, const char *code, int ptyp, int npar) {
@@ -127,23 +111,31 @@ void set_entry(OptDsc &entry, const char *code, int ptyp, int npar) {
 // entry at `end`.
 template <std::size_t N>
 void fill_table(OptDsc table[], int end, const std::array<OptionEntry, N> &entries) {
-  for (int i = 0; i <= end; ++i) set_entry(table[i], "", 0, 0);
+  for (int i = 0; i <= end; ++i)
+    set_entry(table[i], "", 0, 0);
   set_entry(table[0], "Cmd", IO_tpflag, end);
-  for (const OptionEntry &e : entries) set_entry(table[e.index], e.code, e.ptyp, e.npar);
+  for (const OptionEntry &e : entries)
+    set_entry(table[e.index], e.code, e.ptyp, e.npar);
 }
 
 } // namespace
 
-const char *VeskOptionVersion() { return version_text; }
+const char *VeskOptionVersion() {
+  return version_text;
+}
 
-const char *vesk_libversion() { return libversion_text; }
+const char *vesk_libversion() {
+  return libversion_text;
+}
 
 const char *vesk_progversion(const CmdBlk *pcb) {
   if (!pcb || !pcb->MainVersion) return "";
   return pcb->MainVersion;
 }
 
-const char *vesk_version(const CmdBlk *pcb) { return pcb ? pcb->VeskVersion : ""; }
+const char *vesk_version(const CmdBlk *pcb) {
+  return pcb ? pcb->VeskVersion : "";
+}
 
 void InitCommandOptions(OptDsc co[], int cl) {
   if (cl < IO_CmdOptLen) {
@@ -192,9 +184,9 @@ void InitCommandBlock(const char *mhlp, const char *mvers, void *mdat, int rjctn
   pcb->CreateVariance = {0, 0};
   pcb->AntiAliased = {0, 0};
   pcb->VarianceWeight = {0, 0};
-  pcb->OutputDataType = {0, 0};        // "Invalid": not chosen
+  pcb->OutputDataType = {0, 0}; // "Invalid": not chosen
   pcb->OutputDataValueOffset = {0, 0};
-  pcb->OutputCompression = {1, 0};     // "None"
+  pcb->OutputCompression = {1, 0}; // "None"
   pcb->BslInputByteOrder = {0, 0};
   pcb->Add = {1, 0};
   pcb->MaxLineWidth = {0, 0};
@@ -205,12 +197,18 @@ void InitCommandBlock(const char *mhlp, const char *mvers, void *mdat, int rjctn
   pcb->Ave = {0, 0};
   set_vector(pcb->Shift, "2.0", "0.0");
 
-  for (IO_float &v : pcb->Arg) v = {0.0f, 0};
-  for (IO_flexp &v : pcb->Flexp) v = text_value<IO_flexp>("");
-  for (IO_long &v : pcb->Num) v = {0, 0};
-  for (IO_lvexp &v : pcb->Lvexp) v = text_value<IO_lvexp>("");
-  for (IO_line &v : pcb->Lin) v = text_value<IO_line>("");
-  for (IO_long &v : pcb->Flg) v = {0, 0};
+  for (IO_float &v : pcb->Arg)
+    v = {0.0f, 0};
+  for (IO_flexp &v : pcb->Flexp)
+    v = text_value<IO_flexp>("");
+  for (IO_long &v : pcb->Num)
+    v = {0, 0};
+  for (IO_lvexp &v : pcb->Lvexp)
+    v = text_value<IO_lvexp>("");
+  for (IO_line &v : pcb->Lin)
+    v = text_value<IO_line>("");
+  for (IO_long &v : pcb->Flg)
+    v = {0, 0};
 }
 
 void InitImageBlock(ImgBlk ib[], int blkno) {
@@ -267,7 +265,8 @@ void InitImageBlock(ImgBlk ib[], int blkno) {
 void InitOptions(const char *mainhelp, const char *mainvers, void *maindata, int rjctnum,
                  CmdBlk *pcb, ImgBlk ib[], int ib_len) {
   InitCommandBlock(mainhelp, mainvers, maindata, rjctnum, ib, ib_len, pcb);
-  for (int blkno = 0; blkno < ib_len; ++blkno) InitImageBlock(ib, blkno);
+  for (int blkno = 0; blkno < ib_len; ++blkno)
+    InitImageBlock(ib, blkno);
 
   try {
     pcb->co.assign(IO_CmdOptLen, OptDsc{});

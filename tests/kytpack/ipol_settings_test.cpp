@@ -22,13 +22,15 @@ TEST_F(IpolSettings, ModeAndWeightAcceptOnlyTheirValues) {
     int arg;
     int mode_after;
   } modes[] = {{2, 2}, {3, 2}, {0, 2}, {-1, 2}, {4, 2}, {1, 1}, {8, 1}};
-  for (const auto &c : modes) EXPECT_EQ(Ipolmode(c.arg), c.mode_after) << c.arg;
+  for (const auto &c : modes)
+    EXPECT_EQ(Ipolmode(c.arg), c.mode_after) << c.arg;
 
   const struct {
     int arg;
     int weight_after;
   } weights[] = {{8, 8}, {1, 8}, {2, 8}, {5, 8}, {4, 4}, {12, 4}};
-  for (const auto &c : weights) EXPECT_EQ(Ipolweight(c.arg), c.weight_after) << c.arg;
+  for (const auto &c : weights)
+    EXPECT_EQ(Ipolweight(c.arg), c.weight_after) << c.arg;
 }
 
 TEST_F(IpolSettings, MinimumAcceptsNonNegativeValuesOnly) {
@@ -45,8 +47,8 @@ TEST(IpolNames, Texts) {
     const char *mode;
     const char *weight;
   } cases[] = {
-      {1, "normal", "undefined"}, {2, "antialiased", "undefined"}, {4, "undefined", "equal"},
-      {8, "undefined", "weighted"}, {0, "undefined", "undefined"}, {-1, "undefined", "undefined"},
+      {1, "normal", "undefined"},   {2, "antialiased", "undefined"}, {4, "undefined", "equal"},
+      {8, "undefined", "weighted"}, {0, "undefined", "undefined"},   {-1, "undefined", "undefined"},
   };
   for (const auto &c : cases) {
     EXPECT_STREQ(Ipolmode2str(c.value), c.mode) << c.value;

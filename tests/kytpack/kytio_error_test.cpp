@@ -23,7 +23,8 @@ TEST(KytReportDataError, Texts) {
       {-2, "\nUnknownErrorValue : -2\n"},
       {-2147483647 - 1, "\nUnknownErrorValue : -2147483648\n"},
   };
-  for (const auto &c : cases) EXPECT_EQ(kyt_report_data_error(c.value), c.text) << c.value;
+  for (const auto &c : cases)
+    EXPECT_EQ(kyt_report_data_error(c.value), c.text) << c.value;
 }
 
 TEST(KytReportDataError, EveryUsedValueHasAName) {

@@ -24,7 +24,8 @@ template <typename Fn> std::string capture(FILE *stream, Fn &&fn) {
   std::rewind(tmp);
   char buf[4096];
   std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, tmp)) > 0) text.append(buf, n);
+  while ((n = std::fread(buf, 1, sizeof buf, tmp)) > 0)
+    text.append(buf, n);
   std::fclose(tmp);
   return text;
 }

@@ -70,7 +70,8 @@ TEST(InitOptions, CommandBlockDefaults) {
   EXPECT_STREQ(cb.Shift[0].V, "2.0");
   EXPECT_STREQ(cb.Shift[1].V, "0.0");
   EXPECT_STREQ(cb.Shift[2].V, "0.0");
-  for (int k = 0; k < 3; ++k) EXPECT_EQ(cb.Shift[k].I, 0);
+  for (int k = 0; k < 3; ++k)
+    EXPECT_EQ(cb.Shift[k].I, 0);
   for (const auto &v : cb.Arg) {
     EXPECT_EQ(v.V, 0.0f);
     EXPECT_EQ(v.I, 0);
@@ -114,56 +115,82 @@ TEST(InitOptions, ImageBlockDefaults) {
       const char *value;
       const char *expected;
     } texts[] = {
-        {"Name", ib.Name.V, "datafile.kyt"},  {"MinClip", ib.MinClip.V, "-inf"},
-        {"MaxClip", ib.MaxClip.V, "inf"},     {"Const", ib.Const.V, "0.0"},
-        {"Factor", ib.Factor.V, "1.0"},       {"Val", ib.Val.V, "1.0"},
-        {"ErrVal", ib.ErrVal.V, "0.0"},       {"Bin[0]", ib.Bin[0].V, "2"},
-        {"Bin[1]", ib.Bin[1].V, "1"},         {"Bin[2]", ib.Bin[2].V, "1"},
-        {"Gnaw[0]", ib.Gnaw[0].V, "2"},       {"Gnaw[1]", ib.Gnaw[1].V, "0"},
-        {"Gnaw[2]", ib.Gnaw[2].V, "0"},       {"Title", ib.Title.V, ""},
-        {"Time", ib.Time.V, ""},              {"Dim[0]", ib.Dim[0].V, "2"},
-        {"Dim[1]", ib.Dim[1].V, "1"},         {"Dim[2]", ib.Dim[2].V, "1"},
-        {"Dummy", ib.Dummy.V, "0.0"},         {"DDummy", ib.DDummy.V, "0.5"},
-        {"Offset[0]", ib.Offset[0].V, "2"},   {"Offset[1]", ib.Offset[1].V, "0"},
-        {"Offset[2]", ib.Offset[2].V, "0"},   {"BinSiz[0]", ib.BinSiz[0].V, "2"},
-        {"BinSiz[1]", ib.BinSiz[1].V, "1"},   {"PixSiz[0]", ib.PixSiz[0].V, "2"},
-        {"PixSiz[2]", ib.PixSiz[2].V, "1"},   {"WaveLength", ib.WaveLength.V, "1e-10"},
-        {"Orientation", ib.Orientation.V, "1"}, {"Center[0]", ib.Center[0].V, "2"},
-        {"Center[1]", ib.Center[1].V, "0"},   {"SampleDistance", ib.SampleDistance.V, "1"},
-        {"DetRot[0]", ib.DetRot[0].V, "3"},   {"DetRot[1]", ib.DetRot[1].V, "0"},
-        {"DetRot[3]", ib.DetRot[3].V, "0"},   {"BeamCenter[0]", ib.BeamCenter[0].V, "2"},
+        {"Name", ib.Name.V, "datafile.kyt"},
+        {"MinClip", ib.MinClip.V, "-inf"},
+        {"MaxClip", ib.MaxClip.V, "inf"},
+        {"Const", ib.Const.V, "0.0"},
+        {"Factor", ib.Factor.V, "1.0"},
+        {"Val", ib.Val.V, "1.0"},
+        {"ErrVal", ib.ErrVal.V, "0.0"},
+        {"Bin[0]", ib.Bin[0].V, "2"},
+        {"Bin[1]", ib.Bin[1].V, "1"},
+        {"Bin[2]", ib.Bin[2].V, "1"},
+        {"Gnaw[0]", ib.Gnaw[0].V, "2"},
+        {"Gnaw[1]", ib.Gnaw[1].V, "0"},
+        {"Gnaw[2]", ib.Gnaw[2].V, "0"},
+        {"Title", ib.Title.V, ""},
+        {"Time", ib.Time.V, ""},
+        {"Dim[0]", ib.Dim[0].V, "2"},
+        {"Dim[1]", ib.Dim[1].V, "1"},
+        {"Dim[2]", ib.Dim[2].V, "1"},
+        {"Dummy", ib.Dummy.V, "0.0"},
+        {"DDummy", ib.DDummy.V, "0.5"},
+        {"Offset[0]", ib.Offset[0].V, "2"},
+        {"Offset[1]", ib.Offset[1].V, "0"},
+        {"Offset[2]", ib.Offset[2].V, "0"},
+        {"BinSiz[0]", ib.BinSiz[0].V, "2"},
+        {"BinSiz[1]", ib.BinSiz[1].V, "1"},
+        {"PixSiz[0]", ib.PixSiz[0].V, "2"},
+        {"PixSiz[2]", ib.PixSiz[2].V, "1"},
+        {"WaveLength", ib.WaveLength.V, "1e-10"},
+        {"Orientation", ib.Orientation.V, "1"},
+        {"Center[0]", ib.Center[0].V, "2"},
+        {"Center[1]", ib.Center[1].V, "0"},
+        {"SampleDistance", ib.SampleDistance.V, "1"},
+        {"DetRot[0]", ib.DetRot[0].V, "3"},
+        {"DetRot[1]", ib.DetRot[1].V, "0"},
+        {"DetRot[3]", ib.DetRot[3].V, "0"},
+        {"BeamCenter[0]", ib.BeamCenter[0].V, "2"},
         {"DetTilt[0]", ib.DetTilt[0].V, "3"},
     };
-    for (const auto &t : texts) EXPECT_STREQ(t.value, t.expected) << t.name;
+    for (const auto &t : texts)
+      EXPECT_STREQ(t.value, t.expected) << t.name;
 
     const struct {
       const char *name;
       const IO_long &value;
       long expected;
     } longs[] = {
-        {"OpenMode", ib.OpenMode, IO_ImageProtect}, {"Memory", ib.Memory, 1},
-        {"First", ib.First, 1},                     {"Last", ib.Last, 1},
-        {"Inc", ib.Inc, 1},                         {"Ave", ib.Ave, 1},
-        {"Projection", ib.Projection, IO_ProVesk},  {"AxisType[0]", ib.AxisType[0], 0},
-        {"AxisType[1]", ib.AxisType[1], 1},         {"AxisType[2]", ib.AxisType[2], 1},
+        {"OpenMode", ib.OpenMode, IO_ImageProtect},
+        {"Memory", ib.Memory, 1},
+        {"First", ib.First, 1},
+        {"Last", ib.Last, 1},
+        {"Inc", ib.Inc, 1},
+        {"Ave", ib.Ave, 1},
+        {"Projection", ib.Projection, IO_ProVesk},
+        {"AxisType[0]", ib.AxisType[0], 0},
+        {"AxisType[1]", ib.AxisType[1], 1},
+        {"AxisType[2]", ib.AxisType[2], 1},
     };
-    for (const auto &l : longs) EXPECT_EQ(l.value.V, l.expected) << l.name;
+    for (const auto &l : longs)
+      EXPECT_EQ(l.value.V, l.expected) << l.name;
 
     // Nothing is marked as given.
-    const int marks[] = {ib.Name.I,         ib.FFirst.I,       ib.FLast.I,
-                         ib.FInc.I,         ib.OpenMode.I,     ib.Memory.I,
-                         ib.First.I,        ib.Last.I,         ib.Inc.I,
-                         ib.MinClip.I,      ib.MaxClip.I,      ib.Const.I,
-                         ib.Factor.I,       ib.Val.I,          ib.ErrVal.I,
-                         ib.Bin[1].I,       ib.Ave.I,          ib.Gnaw[1].I,
-                         ib.Title.I,        ib.Time.I,         ib.Dim[2].I,
-                         ib.Dummy.I,        ib.DDummy.I,       ib.Offset[1].I,
-                         ib.BinSiz[1].I,    ib.PixSiz[1].I,    ib.WaveLength.I,
-                         ib.Orientation.I,  ib.IndexOrder.I,   ib.Projection.I,
-                         ib.AxisType[1].I,  ib.Center[1].I,    ib.SampleDistance.I,
-                         ib.DetRot[3].I,    ib.BeamCenter[1].I, ib.BeamDistance.I,
+    const int marks[] = {ib.Name.I,        ib.FFirst.I,        ib.FLast.I,
+                         ib.FInc.I,        ib.OpenMode.I,      ib.Memory.I,
+                         ib.First.I,       ib.Last.I,          ib.Inc.I,
+                         ib.MinClip.I,     ib.MaxClip.I,       ib.Const.I,
+                         ib.Factor.I,      ib.Val.I,           ib.ErrVal.I,
+                         ib.Bin[1].I,      ib.Ave.I,           ib.Gnaw[1].I,
+                         ib.Title.I,       ib.Time.I,          ib.Dim[2].I,
+                         ib.Dummy.I,       ib.DDummy.I,        ib.Offset[1].I,
+                         ib.BinSiz[1].I,   ib.PixSiz[1].I,     ib.WaveLength.I,
+                         ib.Orientation.I, ib.IndexOrder.I,    ib.Projection.I,
+                         ib.AxisType[1].I, ib.Center[1].I,     ib.SampleDistance.I,
+                         ib.DetRot[3].I,   ib.BeamCenter[1].I, ib.BeamDistance.I,
                          ib.DetTilt[1].I};
-    for (int mark : marks) EXPECT_EQ(mark, 0);
+    for (int mark : marks)
+      EXPECT_EQ(mark, 0);
   }
 }
 
@@ -182,11 +209,11 @@ TEST(InitOptions, CommandTable) {
     int ptyp;
     int npar;
   } fixed[] = {
-      {1, "test", 1, 0}, {2, "h", 1, 0},     {3, "p", 1, 0},     {4, "shft", 6, 2},
-      {5, "rsys", 8, 1}, {6, "usys", 8, 1},  {7, "gblk", 1, 0},  {8, "pass", 1, 0},
-      {9, "var", 1, 0},  {10, "aa", 1, 0},   {11, "vw", 1, 0},   {12, "type", 3, 1},
-      {13, "dvo", 3, 1}, {14, "cmpr", 3, 1}, {15, "bibo", 3, 1}, {16, "add", 3, 1},
-      {17, "pmin", 5, 1}, {18, "mlw", 3, 1}, {19, "mhs", 3, 1},  {20, "cori", 1, 0},
+      {1, "test", 1, 0},  {2, "h", 1, 0},     {3, "p", 1, 0},     {4, "shft", 6, 2},
+      {5, "rsys", 8, 1},  {6, "usys", 8, 1},  {7, "gblk", 1, 0},  {8, "pass", 1, 0},
+      {9, "var", 1, 0},   {10, "aa", 1, 0},   {11, "vw", 1, 0},   {12, "type", 3, 1},
+      {13, "dvo", 3, 1},  {14, "cmpr", 3, 1}, {15, "bibo", 3, 1}, {16, "add", 3, 1},
+      {17, "pmin", 5, 1}, {18, "mlw", 3, 1},  {19, "mhs", 3, 1},  {20, "cori", 1, 0},
       {21, "beam", 1, 0},
   };
   for (const auto &f : fixed) {
@@ -197,7 +224,7 @@ TEST(InitOptions, CommandTable) {
   // Program slots are free, typed by their range.
   const struct {
     int first, last, ptyp, npar;
-  } slots[] = {{22, 51, 5, 1},   {52, 81, 6, 1},   {82, 91, 3, 1},
+  } slots[] = {{22, 51, 5, 1},  {52, 81, 6, 1},   {82, 91, 3, 1},
                {92, 101, 4, 1}, {102, 111, 2, 1}, {112, 121, 1, 0}};
   for (const auto &s : slots)
     for (int i = s.first; i <= s.last; ++i) {
@@ -220,14 +247,14 @@ TEST(InitOptions, ImageTable) {
     int ptyp;
     int npar;
   } entries[] = {
-      {1, "mod", 7, 1},   {2, "nam", 2, 1},   {3, "mem", 3, 1},    {4, "fst", 3, 1},
-      {5, "lst", 3, 1},   {6, "inc", 3, 1},   {7, "min", 6, 1},    {8, "max", 6, 1},
-      {9, "con", 6, 1},   {10, "fac", 6, 1},  {11, "val", 6, 1},   {12, "err", 6, 1},
-      {13, "bin", 4, 2},  {14, "ave", 1, 0},  {15, "gna", 4, 2},   {16, "tit", 2, 1},
-      {17, "time", 2, 1}, {18, "dim", 4, 2},  {19, "dum", 6, 1},   {20, "ddum", 6, 1},
-      {21, "off", 6, 2},  {22, "bis", 6, 2},  {23, "pix", 6, 2},   {24, "wvl", 6, 1},
-      {25, "ori", 4, 1},  {26, "kori", 4, 1}, {27, "pro", 9, 1},   {28, "axis", 10, 2},
-      {29, "cen", 6, 2},  {30, "dis", 6, 1},  {31, "rot", 6, 3},   {32, "bcen", 6, 2},
+      {1, "mod", 7, 1},   {2, "nam", 2, 1},   {3, "mem", 3, 1},  {4, "fst", 3, 1},
+      {5, "lst", 3, 1},   {6, "inc", 3, 1},   {7, "min", 6, 1},  {8, "max", 6, 1},
+      {9, "con", 6, 1},   {10, "fac", 6, 1},  {11, "val", 6, 1}, {12, "err", 6, 1},
+      {13, "bin", 4, 2},  {14, "ave", 1, 0},  {15, "gna", 4, 2}, {16, "tit", 2, 1},
+      {17, "time", 2, 1}, {18, "dim", 4, 2},  {19, "dum", 6, 1}, {20, "ddum", 6, 1},
+      {21, "off", 6, 2},  {22, "bis", 6, 2},  {23, "pix", 6, 2}, {24, "wvl", 6, 1},
+      {25, "ori", 4, 1},  {26, "kori", 4, 1}, {27, "pro", 9, 1}, {28, "axis", 10, 2},
+      {29, "cen", 6, 2},  {30, "dis", 6, 1},  {31, "rot", 6, 3}, {32, "bcen", 6, 2},
       {33, "bdis", 6, 1}, {34, "tilt", 6, 3},
   };
   for (const auto &e : entries) {
