@@ -257,7 +257,7 @@ char *filename_terminate_path(char *buffer, std::size_t buflen, const char *path
   if (!buffer || buflen == 0) return nullptr;
   Text name = unix_form(path);
   if (!name) return nullptr;
-  if (name->empty()) *name = ".";
+  if (name->empty()) name->push_back('.');
   if (name->back() != '/') *name += '/';
   return copy_out(buffer, buflen, name);
 }
