@@ -863,26 +863,30 @@ char *num_double2str(char *buffer, std::size_t buflen, double value, const char 
   return buffer;
 }
 
-char *num_long2str(char *buffer, std::size_t buflen, long value, int *perrval) {
+namespace {
+
+// Writes an integer text made by `format` into the caller's buffer; a cut text
+// is written but reported as NumWriteError.
+template <typename T>
+char *write_integer(char *buffer, std::size_t buflen, const char *format, T value, int *perrval) {
   if (!buffer || buflen == 0) {
     set(perrval, NumWriteError);
     return nullptr;
   }
   char text[32];
-  std::snprintf(text, sizeof text, "%ld", value);
+  std::snprintf(text, sizeof text, format, value);
   set(perrval, copy_out(buffer, buflen, text) ? NumSuccess : NumWriteError);
   return buffer;
 }
 
+} // namespace
+
+char *num_long2str(char *buffer, std::size_t buflen, long value, int *perrval) {
+  return write_integer(buffer, buflen, "%ld", value, perrval);
+}
+
 char *num_long2hex(char *buffer, std::size_t buflen, long value, int *perrval) {
-  if (!buffer || buflen == 0) {
-    set(perrval, NumWriteError);
-    return nullptr;
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "0x%lx", static_cast<unsigned long>(value));
-  set(perrval, copy_out(buffer, buflen, text) ? NumSuccess : NumWriteError);
-  return buffer;
+  return write_integer(buffer, buflen, "0x%lx", static_cast<unsigned long>(value), perrval);
 }
 
 char *num_double2hex(char *buffer, std::size_t buflen, double value, int ndigits, int *perrval) {
